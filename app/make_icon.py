@@ -1,0 +1,83 @@
+#!/usr/bin/env python3
+"""Writes keshbat.ico: one 32x32, 16-colour image of a scroll with a patch.
+
+The picture is the grid below, one character a pixel: a hex digit is a
+colour of the standard 16-colour palette, '.' is transparent. Run it after
+editing the grid; the .ico it writes is what the resource compiler takes.
+"""
+import struct
+import sys
+
+PALETTE = [
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
+    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
+    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
+]
+
+GRID = """
+................................
+................................
+.....000000000000000000000......
+....03333333333333333333330.....
+...0388888888888888888888830....
+...03BBBBBBBBBBBBBBBBBBBBB30....
+....033333333333333333333300....
+.....0FFFFFFFFFFFFFFFFFFFF0.....
+.....0FFFFFFFFFFFFFFFFFFFF0.....
+.....0FF0000000000000FFFFF0.....
+.....0FFFFFFFFFFFFFFFFFFFF0.....
+.....0FF00000000000FFFFFFF0.....
+.....0FFFFFFFFFFFFFFFFFFFF0.....
+.....0FF000000000000000FFF0.....
+.....0FFFFFFFFFFFFFFFFFFFF0.....
+.....0FF0000000FFFFF999FFF0.....
+.....0FFFFFFFFFFFFF9777999......
+.....0FF000000000FF977777790....
+.....0FFFFFFFFFFFFF9777777790...
+.....0FF0000000000F977778777900.
+.....0FFFFFFFFFFFF097777777779..
+.....0FF00000000FF0997777777790.
+.....0FFFFFFFFFFFFFF09977777790.
+.....0FF000000000FFFF0997777790.
+.....0FFFFFFFFFFFFFFFFF099999900
+.....0FFFFFFFFFFFFFFFFFF0000000.
+....033333333333333333333300....
+...03BBBBBBBBBBBBBBBBBBBBB30....
+...0388888888888888888888830....
+....03333333333333333333330.....
+.....000000000000000000000......
+................................
+"""
+
+
+def rows():
+    lines = [line for line in GRID.strip().splitlines()]
+    assert len(lines) == 32 and all(len(line) == 32 for line in lines), "grid must be 32x32"
+    return lines
+
+
+def image_bytes():
+    lines = rows()
+    header = struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, 4, 0, 0, 0, 0, 16, 0)
+    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
+    xor = bytearray()
+    mask = bytearray()
+    for line in reversed(lines):  # bitmaps are stored bottom-up
+        nibbles = [0 if ch == "." else int(ch, 16) for ch in line]
+        xor += bytes((nibbles[i] << 4) | nibbles[i + 1] for i in range(0, 32, 2))
+        bits = "".join("1" if ch == "." else "0" for ch in line)
+        mask += int(bits, 2).to_bytes(4, "big")
+    return header + palette + bytes(xor) + bytes(mask)
+
+
+def main(path):
+    image = image_bytes()
+    directory = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", 32, 32, 16, 0, 1, 4, len(image), 6 + 16)
+    with open(path, "wb") as out:
+        out.write(directory + entry + image)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1] if len(sys.argv) > 1 else "keshbat.ico")
