@@ -1,11 +1,39 @@
 #include "runner/script_text.h"
 
+#include <cstring>
 #include <streambuf>
+#include <vector>
 
 namespace {
 
 const int CtrlZ = 0x1A;
 const int EndOfData = std::char_traits<char>::eof();
+const std::size_t BlockSize = 64 * 1024;
+
+// Copies [from, end) to `to`, which has room for twice as many bytes,
+// writing each line feed as CR LF unless a CR already stands before it.
+// `before` is the byte that preceded `from` in the text. Returns the
+// number of bytes written.
+std::size_t LineFeedsToCrLf(const char* from, const char* end, char before, char* to)
+{
+    char* const start = to;
+    while (from < end) {
+        const void* found = std::memchr(from, '\n', static_cast<std::size_t>(end - from));
+        const char* lineEnd = found ? static_cast<const char*>(found) : end;
+        std::memcpy(to, from, static_cast<std::size_t>(lineEnd - from));
+        to += lineEnd - from;
+        if (lineEnd > from)
+            before = lineEnd[-1];
+        if (lineEnd == end)
+            break;
+        if (before != '\r')
+            *to++ = '\r';
+        *to++ = '\n';
+        before = '\n';
+        from = lineEnd + 1;
+    }
+    return static_cast<std::size_t>(to - start);
+}
 
 } // namespace
 
@@ -42,12 +70,30 @@ bool SkipToMarker(std::istream& script)
 bool WriteTailScript(std::istream& script, std::ostream& out)
 {
     out << TempScriptHeader << "\r\n";
-    std::string line;
-    bool more = true;
-    while (more && out) {
-        more = ReadScriptLine(script, line);
-        out.write(line.data(), static_cast<std::streamsize>(line.size()));
-        out << "\r\n";
+
+    // Line by line, the tail comes out as its text with every line feed
+    // written as CR LF (a CR already before it is the CR of that pair),
+    // then one more CR LF for the line that reached the end. A tail may be
+    // hundreds of megabytes, so it is copied in blocks with that rule
+    // applied, not a line at a time; the bytes written are the same.
+    std::streambuf* in = script.rdbuf();
+    std::vector<char> block(BlockSize), converted(2 * BlockSize);
+    char previous = '\0';
+    bool atEnd = (in == nullptr);
+    while (!atEnd && out) {
+        std::streamsize got = in->sgetn(block.data(), BlockSize);
+        if (got <= 0)
+            break;
+        const char* end = block.data() + got;
+        if (const void* ctrlZ = std::memchr(block.data(), CtrlZ, static_cast<std::size_t>(got))) {
+            end = static_cast<const char*>(ctrlZ);
+            atEnd = true;
+        }
+        std::size_t length = LineFeedsToCrLf(block.data(), end, previous, converted.data());
+        if (end > block.data())
+            previous = end[-1];
+        out.write(converted.data(), static_cast<std::streamsize>(length));
     }
+    out << "\r\n";
     return static_cast<bool>(out);
 }
