@@ -292,10 +292,14 @@ class Sandbox:
             for view in (32, 64):
                 self.driver.must("reg_delete", view, key)
 
-    def reg(self, *args):
-        """Runs `wine reg` with these arguments; returns the finished process."""
-        return subprocess.run(["wine", "reg", *args], env=self.env, stdin=subprocess.DEVNULL,
+    def reg(self, *args, check=True):
+        """Runs `wine reg` with these arguments; returns the finished process.
+        A failure raises HarnessError unless check=False."""
+        done = subprocess.run(["wine", "reg", *args], env=self.env, stdin=subprocess.DEVNULL,
                               capture_output=True, text=True, errors="replace")
+        if check and done.returncode != 0:
+            raise HarnessError("wine reg %s: %s" % (" ".join(args), done.stdout + done.stderr))
+        return done
 
     # The program ---------------------------------------------------------
 
@@ -333,12 +337,16 @@ class MessageBox:
 
 
 def _default_text(box, names):
-    """The default button by both measures the user meets: the one Enter
-    presses (DM_GETDEFID) and the one drawn bold (BS_DEFPUSHBUTTON)."""
-    by_id, by_style = names.get(box["defid"]), names.get(box["default_style"])
-    if by_id == by_style:
-        return by_id
-    return "<Enter presses %s, %s is drawn as default>" % (by_id, by_style)
+    """The default button as the user meets it: drawn bold
+    (BS_DEFPUSHBUTTON), and the one Enter presses: the focused push button,
+    else the one DM_GETDEFID names (Wine's boxes answer DM_GETDEFID with
+    their template's IDOK even when they have no OK button: that counts
+    only when it names a button the box shows)."""
+    styled = names.get(box["default_style"])
+    enter = names.get(box["focus"]) or names.get(box["defid"])
+    if styled == enter:
+        return styled
+    return "<%s drawn as default, Enter presses %s>" % (styled, enter)
 
 
 class App:

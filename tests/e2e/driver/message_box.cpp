@@ -82,6 +82,9 @@ void CmdBox(const Args& args)
     contents.buttons += "]";
     DWORD_PTR defId = 0;
     SendMessageTimeoutW(box, DM_GETDEFID, 0, 0, SMTO_NORMAL, SendTimeoutMs, &defId);
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &thread);
     Reply()
         .Bool("ok", true)
         .Int("hwnd", reinterpret_cast<LONG_PTR>(box))
@@ -90,6 +93,7 @@ void CmdBox(const Args& args)
         .Raw("buttons", contents.buttons)
         .Int("defid", HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : 0)
         .Int("default_style", contents.defaultButton)
+        .Int("focus", thread.hwndFocus ? GetDlgCtrlID(thread.hwndFocus) : 0)
         .Bool("has_icon", contents.hasIcon)
         .Send();
 }
