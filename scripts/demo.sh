@@ -166,16 +166,37 @@ box_named() {
   return 1
 }
 
+# What the list box shows, read through the end-to-end tests' driver (a
+# Win32 program that asks the list itself); "*" marks the selection.
+# Without the driver: the scripts in the folder, which is what it lists.
+driver=$root/build/windows/tests/e2e/keshbat_driver.exe
 patch_folder=$drive/Games/XWA/KeshPatch
+show_list() {
+  if [ -f "$driver" ]; then
+    printf 'find\t5000\nlist\n' | wine "$driver" 2>/dev/null | python3 -c '
+import json, sys
+replies = [json.loads(line) for line in sys.stdin if line.startswith("{")]
+listed = replies[-1] if replies else {}
+for index, item in enumerate(listed.get("items", [])):
+    print("  *" if index == listed.get("selected") else "   ", item)'
+  else
+    (cd "$patch_folder" && ls -1 -- *.bat | sort -f | sed 's/^/    /')
+  fi
+}
 echo "  Pressing \"X-wing Alliance\""
 click 224 180
 sleep 1
 box_named '^Error$' >/dev/null && fail "KeshBat showed an error box instead of the list"
 echo "  The list shows the scripts of C:\\Games\\XWA\\KeshPatch:"
-(cd "$patch_folder" && ls -1 -- *.bat | sort -f | sed 's/^/    /')
+show_list
 
 echo "  Selecting missileboat.bat (first in the list, a two-part script)"
 click 60 47
+if [ -f "$driver" ]; then
+  listing=$(show_list)
+  echo "$listing"
+  grep -q '^  \* missileboat.bat$' <<<"$listing" || fail "missileboat.bat is not selected"
+fi
 import -window "$dialog" "$demo/keshbat.png"
 echo "  Screenshot: build/demo/keshbat.png"
 
