@@ -12,14 +12,15 @@ namespace {
 using namespace std::string_literals;
 
 const std::string Header = "@echo off\r\n";
+const std::string NoMarker = "(no marker)";
 
 // Scans `script` for the marker and, when there is one, writes the tail.
-// Returns what "__a.bat" would hold, or "(no marker)".
+// Returns what "__a.bat" would hold, or NoMarker.
 std::string TempScriptFor(const std::string& script)
 {
     std::istringstream in(script, std::ios::in | std::ios::binary);
     if (!SkipToMarker(in))
-        return "(no marker)";
+        return NoMarker;
     std::ostringstream out(std::ios::out | std::ios::binary);
     if (!WriteTailScript(in, out))
         return "(write failed)";
@@ -29,10 +30,8 @@ std::string TempScriptFor(const std::string& script)
 struct ScriptCase {
     std::string label;
     std::string script;
-    std::string tempScript; // "(no marker)" when the script runs whole
+    std::string tempScript; // NoMarker when the script runs whole
 };
-
-const std::string NoMarker = "(no marker)";
 
 TEST(ScriptText, FindsTheMarkerAndCopiesTheTail)
 {
