@@ -173,18 +173,18 @@ def _start_xvfb():
     return proc, ":" + number.decode().strip()
 
 
-def make_sandbox_state():
-    """Makes a prefix and a display; returns their description."""
-    root = tempfile.mkdtemp(prefix="keshbat-e2e-")
-    prefix = os.path.join(root, "prefix")
-    subprocess.run([os.path.join(REPO, "scripts", "wine-prefix.sh"), prefix], check=True,
-                   stdin=subprocess.DEVNULL)
-    state = {"root": root, "prefix": prefix, "display": os.environ.get("DISPLAY", ""),
-             "xvfb_pid": 0}
+def make_sandbox_state(state):
+    """Makes a prefix and a display, filling in `state` as it goes so that
+    remove_sandbox_state can undo a half-made sandbox too."""
+    state.update(root=tempfile.mkdtemp(prefix="keshbat-e2e-"), xvfb_pid=0,
+                 display=os.environ.get("DISPLAY", ""))
+    state["prefix"] = os.path.join(state["root"], "prefix")
+    subprocess.run([os.path.join(REPO, "scripts", "wine-prefix.sh"), state["prefix"]],
+                   check=True, stdin=subprocess.DEVNULL)
     if not state["display"]:
         xvfb, state["display"] = _start_xvfb()
         state["xvfb_pid"] = xvfb.pid
-    env = dict(os.environ, WINEPREFIX=prefix, **WINE_ENV)
+    env = dict(os.environ, WINEPREFIX=state["prefix"], **WINE_ENV)
     # A persistent wineserver: each test module would otherwise pay its
     # start-up again.
     subprocess.run(["wineserver", "-p"], env=env, check=True, stdin=subprocess.DEVNULL,
@@ -193,16 +193,18 @@ def make_sandbox_state():
 
 
 def remove_sandbox_state(state):
-    env = dict(os.environ, WINEPREFIX=state["prefix"], **WINE_ENV)
-    for flag in ("-k", "-w"):
-        subprocess.run(["wineserver", flag], env=env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if state.get("prefix"):
+        env = dict(os.environ, WINEPREFIX=state["prefix"], **WINE_ENV)
+        for flag in ("-k", "-w"):
+            subprocess.run(["wineserver", flag], env=env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     if state.get("xvfb_pid"):
         try:
             os.kill(state["xvfb_pid"], signal.SIGTERM)
         except ProcessLookupError:
             pass
-    shutil.rmtree(state["root"], ignore_errors=True)
+    if state.get("root"):
+        shutil.rmtree(state["root"], ignore_errors=True)
 
 
 class Sandbox:
@@ -225,9 +227,12 @@ class Sandbox:
                 with open(path) as f:
                     cls._shared = Sandbox(json.load(f))
             else:
-                state = make_sandbox_state()
-                cls._shared = Sandbox(state)
+                state = {}
                 atexit.register(remove_sandbox_state, state)
+                # A run stopped by `timeout` or `kill` still removes its
+                # prefix, display and wineserver.
+                signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
+                cls._shared = Sandbox(make_sandbox_state(state))
             atexit.register(cls._shared._at_exit)
         return cls._shared
 
@@ -553,7 +558,7 @@ def main(argv):
             remove_sandbox_state(json.load(f))
         os.remove(path)
     if argv[1] == "setup":
-        state = make_sandbox_state()
+        state = make_sandbox_state({})
         with open(path, "w") as f:
             json.dump(state, f)
         print("sandbox: prefix %s, display %s" % (state["prefix"], state["display"]))

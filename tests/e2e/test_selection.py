@@ -142,6 +142,14 @@ class RegistryTest(KeshBatTestCase):
 
 class FolderTest(KeshBatTestCase):
 
+    def assertListEmptiedBehindBox(self, app, text):
+        """The error box shows `text`, and the list is empty already while
+        it shows, and after."""
+        app.message_box()
+        self.assertEqual(app.list_items(), [], "the list was not emptied before the box")
+        self.assertErrorBox(app, text)
+        self.assertEqual(app.list_items(), [])
+
     def test_no_scripts_empties_the_list_before_the_box(self):
         self.make_game("XWA", files={"old.bat": ""}, word="\\Old")
         self.make_game("XWA", files={"readme.txt": "", "run.cmd": ""}, word="\\NoBat")
@@ -154,12 +162,7 @@ class FolderTest(KeshBatTestCase):
                 self.assertEqual(app.list_items(), ["old.bat"])
                 self.write_patch_ini(word)
                 app.press_game("XWA")
-                box = app.message_box()
-                self.assertEqual(app.list_items(), [], "the list was not emptied first")
-                self.assertEqual((box.caption, box.text, box.buttons, box.has_icon),
-                                 ("Error", NO_BAT_FILES, ["OK"], False))
-                app.answer("OK")
-                self.assertEqual(app.list_items(), [])
+                self.assertListEmptiedBehindBox(app, NO_BAT_FILES)
 
     def long_path(self, length):
         r"""A path under the test's folder exactly `length` characters long,
@@ -202,12 +205,7 @@ class FolderTest(KeshBatTestCase):
                     app.expect_no_message_box(wait=0.2)
                     self.assertEqual(app.list_items(), ["a.bat"])
                     continue
-                box = app.message_box()
-                self.assertEqual(app.list_items(), [], "the list was not emptied first")
-                self.assertEqual((box.caption, box.text, box.buttons, box.has_icon),
-                                 ("Error", PATH_TOO_LONG, ["OK"], False))
-                app.answer("OK")
-                self.assertEqual(app.list_items(), [])
+                self.assertListEmptiedBehindBox(app, PATH_TOO_LONG)
 
 
 if __name__ == "__main__":

@@ -220,11 +220,9 @@ void CmdEscape(const Args& args)
 {
     if (!RequireDialog())
         return;
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    HWND target = Dialog;
-    if (GetGUIThreadInfo(GetWindowThreadProcessId(Dialog, nullptr), &info) && info.hwndFocus)
-        target = info.hwndFocus;
+    HWND target = FocusedWindow(Dialog);
+    if (!target)
+        target = Dialog;
     UINT scan = MapVirtualKeyW(VK_ESCAPE, MAPVK_VK_TO_VSC);
     PostMessageW(target, WM_KEYDOWN, VK_ESCAPE, 1 | (scan << 16));
     PostAndSettle(target, WM_KEYUP, VK_ESCAPE, 1 | (scan << 16) | 0xC0000000, args, 1);
@@ -250,17 +248,12 @@ void CmdFocus(const Args&)
 {
     if (!RequireDialog())
         return;
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(Dialog, nullptr), &info) || !info.hwndFocus) {
+    HWND focus = FocusedWindow(Dialog);
+    if (!focus) {
         SendError(L"no focus");
         return;
     }
-    Reply()
-        .Bool("ok", true)
-        .Int("id", GetDlgCtrlID(info.hwndFocus))
-        .Str("class", ClassOf(info.hwndFocus))
-        .Send();
+    Reply().Bool("ok", true).Int("id", GetDlgCtrlID(focus)).Str("class", ClassOf(focus)).Send();
 }
 
 std::string RectJson(RECT rect)
@@ -343,6 +336,15 @@ std::wstring TextOf(HWND window)
         return std::wstring();
     text.resize(copied);
     return text;
+}
+
+HWND FocusedWindow(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
 }
 
 long long IntArg(const Args& args, std::size_t index, long long fallback)

@@ -24,6 +24,9 @@ std::wstring ClassOf(HWND window);
 // controls, whose text GetWindowText cannot read).
 std::wstring TextOf(HWND window);
 
+// The window that has the keyboard focus in `window`'s thread, if any.
+HWND FocusedWindow(HWND window);
+
 // Argument `index` as an integer, or `fallback` when it is missing.
 long long IntArg(const Args& args, std::size_t index, long long fallback);
 

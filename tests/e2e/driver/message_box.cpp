@@ -82,9 +82,7 @@ void CmdBox(const Args& args)
     contents.buttons += "]";
     DWORD_PTR defId = 0;
     SendMessageTimeoutW(box, DM_GETDEFID, 0, 0, SMTO_NORMAL, SendTimeoutMs, &defId);
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &thread);
+    HWND focus = FocusedWindow(box);
     Reply()
         .Bool("ok", true)
         .Int("hwnd", reinterpret_cast<LONG_PTR>(box))
@@ -93,7 +91,7 @@ void CmdBox(const Args& args)
         .Raw("buttons", contents.buttons)
         .Int("defid", HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : 0)
         .Int("default_style", contents.defaultButton)
-        .Int("focus", thread.hwndFocus ? GetDlgCtrlID(thread.hwndFocus) : 0)
+        .Int("focus", focus ? GetDlgCtrlID(focus) : 0)
         .Bool("has_icon", contents.hasIcon)
         .Send();
 }
