@@ -175,10 +175,15 @@ def disclaimer(answer="Yes", settle=10.0, timed=None):
                timed=timed)
 
 
-def items(expected):
-    """The list holds exactly these names, in this order."""
+def items(expected, timeout=None):
+    """The list holds exactly these names, in this order. Reading it costs
+    two cross-process calls per entry: with 10,000 entries on a loaded
+    machine that takes longer than the driver's usual minute."""
     def step(t, bed, app):
-        shown = app.list_items()
+        if timeout:
+            shown = app.sandbox.driver.must("list", timeout=timeout)["items"]
+        else:
+            shown = app.list_items()
         t.assertEqual(shown, expected(bed) if callable(expected) else expected)
     return step
 
@@ -207,6 +212,7 @@ class Row:
     setup: object                     # setup(bed): folders, scripts, registry
     steps: list
     ran: list = field(default_factory=list)   # the tags that must be in the log, in order
+    fault: str = ""                   # a known product fault: the row is expected to fail
 
 
 # ---------------------------------------------------------------- the rows
@@ -300,6 +306,7 @@ def setup_many(bed):
 LONG_NAME = "n" * 251 + ".bat"
 NON_ASCII = ["caf\u00e9.bat", "\u20acuro \u00df.bat"]
 SPECIAL = ["a&b.bat", "(x).bat", "a^b.bat", "hey!.bat", "a & b.bat", "x)&(y.bat", "1^&2.bat"]
+UNWINDOWS = ['a"b.bat', "a*b.bat", "a?b.bat", "a:b.bat", "a|b.bat", "a<b.bat"]
 DECOYS = ["a.bat", "b.bat", "x.bat", "y.bat", "hey.bat", "1.bat", "2.bat", "caf.bat"]
 
 
@@ -309,6 +316,16 @@ def setup_named(names):
         files.update({name: bed.rec("decoy-" + name) for name in DECOYS})
         bed.game(files)
     return setup
+
+
+def setup_unwindows_names(bed):
+    """Names only a Linux folder can hold. Wine lists them; none of them
+    can be opened, and a wildcard in one must not pick up another script."""
+    bed.game({"a.bat": bed.rec("decoy-a"), "b.bat": bed.rec("decoy-b"),
+              "axb.bat": bed.rec("decoy-axb")})
+    for name in UNWINDOWS:
+        bed.write(bed.patch + "\\" + name, bed.rec("odd"))
+    bed.sandbox.make_dir(bed.patch + "\\sub.bat")
 
 
 def setup_percent(bed):
@@ -435,7 +452,7 @@ ROWS = [
     # the scripts listed -----------------------------------------------------
     Row("10,000 scripts, all listed in order",
         setup_many,
-        [press(settle=120, timed="press with 10,000 scripts"), no_box, items(MANY),
+        [press(settle=120, timed="press with 10,000 scripts"), no_box, items(MANY, timeout=600),
          run_script("s09999.bat")], ran=["last"]),
     Row("a 255-character name",
         setup_named([LONG_NAME]),
@@ -449,6 +466,10 @@ ROWS = [
         setup_named(SPECIAL),
         [press(), no_box] + [run_script(name) for name in SPECIAL],
         ran=["picked%d" % i for i in range(len(SPECIAL))]),
+    Row("names Windows forbids, and a folder named like a script: nothing runs",
+        setup_unwindows_names,
+        [press(), items_in_any_order(UNWINDOWS + ["a.bat", "axb.bat", "b.bat", "sub.bat"])]
+        + [run_script(name) for name in UNWINDOWS + ["sub.bat"]]),
     Row("names with %: refused, unless only the tail runs",
         setup_percent,
         [press(), select("50%off.bat"), run(), box(UNSAFE_NAME),
@@ -500,7 +521,9 @@ ROWS = [
         [press(), select("two.bat"), run(), disclaimer(), box(TEMP_FAILED)]),
     Row("a stale __a.bat with the read-only attribute",
         setup_leftover("attrib"),
-        [press(), select("two.bat"), run(), disclaimer(), no_box], ran=["two"]),
+        [press(), select("two.bat"), run(), disclaimer(), no_box], ran=["two"],
+        fault="Wine lets root write a read-only file but not delete it: the tail "
+              "runs and its __a.bat stays behind, unnoticed"),
 ]
 
 
@@ -516,17 +539,21 @@ class BadInputTest(KeshBatTestCase):
 
     def test_hostile_inputs(self):
         for number, row in enumerate(ROWS):
-            with self.subTest(row=row.name):
-                self.sandbox.clear_install_paths()
-                bed = Bed(self, "r%02d_%s" % (number, slug(row.name)))
-                try:
-                    self.play(row, bed)
-                finally:
-                    for undo in bed.cleanups:
-                        undo()
-                    shutil.rmtree(bed.host(bed.root), ignore_errors=True)
+            if not row.fault:
+                with self.subTest(row=row.name):
+                    self.play(number, row)
 
-    def play(self, row, bed):
+    def play(self, number, row):
+        self.sandbox.clear_install_paths()
+        bed = Bed(self, "r%02d_%s" % (number, slug(row.name)))
+        try:
+            self.check(row, bed)
+        finally:
+            for undo in bed.cleanups:
+                undo()
+            shutil.rmtree(bed.host(bed.root), ignore_errors=True)
+
+    def check(self, row, bed):
         row.setup(bed)
         app = self.start(bed.start)
         for step in row.steps:
@@ -543,6 +570,22 @@ class BadInputTest(KeshBatTestCase):
                     with open(path, "rb") as f:
                         self.assertEqual(f.read(), bed.leftovers.get(path),
                                          "a temporary script left behind: " + path)
+
+
+def known_fault(number, row):
+    @unittest.expectedFailure
+    def test(self):
+        self.play(number, row)
+    test.__doc__ = row.name + ": " + row.fault
+    return test
+
+
+# A row with a known fault runs as a test of its own, expected to fail, so
+# that the rest of the table stays a plain pass and a mended fault shows up
+# as an unexpected success.
+for _number, _row in enumerate(ROWS):
+    if _row.fault:
+        setattr(BadInputTest, "test_known_fault_%02d" % _number, known_fault(_number, _row))
 
 
 if __name__ == "__main__":
