@@ -1,9 +1,7 @@
 // Times KeshBat against a bare program doing the same work, side by side
 // in one Wine (or Windows) session. Prints one sample a line,
 // "<figure> <side> <seconds>", where side is "keshbat" or "bare", and
-// leaves the medians and ratios to bench/run. The start-up also gives
-// "startup-cpu" samples: the processor time the program took until its
-// dialog showed, which a busy machine disturbs less than the wall time.
+// leaves the medians and ratios to bench/run.
 //
 //   bench_timer startup RUNS KESHBAT.EXE BARE.EXE FOLDER
 //       program start until its dialog is visible; both started in FOLDER.
@@ -74,20 +72,7 @@ BOOL CALLBACK MatchVisibleWindow(HWND window, LPARAM param)
 struct Program {
     PROCESS_INFORMATION process;
     HWND dialog;
-    double cpuSeconds;  // user and kernel time the program took to show it
 };
-
-double CpuSeconds(HANDLE process)
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return 0.0;
-    auto seconds = [](const FILETIME& time) {
-        return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) |
-                                   time.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
 
 // Starts `exe` with `folder` as its working directory and waits until it
 // shows a window. Returns the seconds from the start to that moment.
@@ -112,7 +97,6 @@ double Start(const char* exe, const char* folder, Program& program)
     }
     double elapsed = Now() - started;
     program.dialog = search.found;
-    program.cpuSeconds = CpuSeconds(program.process.hProcess);
     return elapsed;
 }
 
@@ -172,10 +156,8 @@ void TimeStartup(int runs, const char* keshbat, const char* bare, const char* fo
             Program program;
             double seconds = Start(isKeshBat ? keshbat : bare, folder, program);
             Close(program);
-            if (run > 0) {
+            if (run > 0)
                 Sample("startup", isKeshBat ? "keshbat" : "bare", seconds);
-                Sample("startup-cpu", isKeshBat ? "keshbat" : "bare", program.cpuSeconds);
-            }
         }
     }
 }
