@@ -148,6 +148,8 @@ class DirectRunTest(RunnerTestCase):
             ("x^y.bat", ["xy.bat"]),
             ("p(1).bat", []),
             ("(a) & b^c.bat", ["a.bat", "bc.bat"]),
+            # Bare, cmd takes "exit.bat" for its own exit command.
+            ("exit.bat", []),
         ]
         files = {}
         for name, decoys in cases:
@@ -188,12 +190,12 @@ class DirectRunTest(RunnerTestCase):
         # A failing exit status, and a tail that deletes its own temporary
         # script so that removing it fails: no box either way.
         files = {
-            "exit.bat": script(b"@echo off", rec("exit"), b"exit 7"),
+            "status.bat": script(b"@echo off", rec("status"), b"exit 7"),
             "tail-exit.bat": script(b":cont", rec("tail-exit"), b"exit 7"),
             "tail-del.bat": script(b":cont", rec("tail-del"), b'del "%~f0"'),
         }
         app = self.open_game(files)
-        for name in ("exit.bat", "tail-exit.bat", "tail-del.bat"):
+        for name in ("status.bat", "tail-exit.bat", "tail-del.bat"):
             with self.subTest(name):
                 self.forget_runs()
                 self.run_selected(app, name)
@@ -229,6 +231,12 @@ class TwoPartScriptTest(RunnerTestCase):
 
     def test_only_the_tail_runs_from_an_exact_temporary_script(self):
         tail = [rec("tail"), COPY_SELF]
+        # Long lines after the exit, so that a CR LF pair, a bare LF and a
+        # lone CR fall where a copy in 64 KiB blocks splits the tail.
+        start = len(script(*tail, b"exit"))
+        long_lines = (b"rem " + b"a" * (0x10000 - start - 5) + b"\r\n"
+                      + b"rem " + b"b" * (0xFFFF - 4) + b"\n"
+                      + b"rem " + b"c" * (0xFFFF - 4) + b"\rd\r\n")
         cases = [
             # script,                                               __a.bat
             ("marker first, CR LF ends",
@@ -247,6 +255,10 @@ class TwoPartScriptTest(RunnerTestCase):
             ("NUL byte and lone CR kept in a line",
              script(b":cont", *tail, b"exit", b"rem a\0b\xff", b"rem c\rd"),
              temp_script(*tail, b"exit", b"rem a\0b\xff", b"rem c\rd", ends_with_break=True)),
+            ("line ends across 64 KiB blocks",
+             script(b":cont", *tail, b"exit") + long_lines,
+             temp_script(*tail, b"exit", *long_lines.replace(b"\r\n", b"\n").split(b"\n")[:-1],
+                         ends_with_break=True)),
             ("Ctrl-Z ends the text",
              script(b":cont", *tail) + b"\x1a" + script(rec("after-ctrl-z")),
              temp_script(*tail, ends_with_break=True)),
@@ -271,19 +283,23 @@ class TwoPartScriptTest(RunnerTestCase):
         self.assertEqual(self.ran(), [])
         self.assertTempScriptGone()
 
-    def test_second_run_rewrites_the_temporary_script_from_scratch(self):
+    def test_each_run_rewrites_the_temporary_script_from_scratch(self):
+        # A leftover from an earlier run that could not remove it, then a
+        # long tail followed by a short one: no byte of a longer content
+        # may survive into a shorter one.
         long_tail = [rec("long"), COPY_SELF] + [b"rem " + b"x" * 70] * 60
         short_tail = [rec("short"), COPY_SELF]
-        app = self.open_game({"long.bat": script(b":cont", *long_tail),
-                              "short.bat": script(b":cont", *short_tail)})
-        for name, tail in (("long.bat", long_tail), ("short.bat", short_tail)):
+        tails = {"long.bat": long_tail, "short.bat": short_tail}
+        app = self.open_game({name: script(b":cont", *tail) for name, tail in tails.items()})
+        self.sandbox.write_file(self.path(TEMP), script(*long_tail, rec("stale")))
+        for name in ("short.bat", "long.bat", "short.bat"):
             with self.subTest(name):
                 self.forget_runs()
                 self.run_selected(app, name)
                 self.accept_disclaimer(app)
                 self.assertEqual(self.ran(), [name[:-4]])
                 self.assertEqual(self.sandbox.read_file(self.path("copy.txt")),
-                                 temp_script(*tail, ends_with_break=True))
+                                 temp_script(*tails[name], ends_with_break=True))
 
     def test_temporary_script_that_cannot_be_written_runs_nothing(self):
         # A leftover "__a.bat" held open by another program keeps its stale
