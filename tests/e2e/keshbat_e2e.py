@@ -12,8 +12,17 @@ message boxes. It also writes the registry values the tests need. It runs
 once per sandbox and answers one JSON line per command.
 
 Environment: KESHBAT_EXE and KESHBAT_DRIVER (Linux paths of the two
-programs), optionally KESHBAT_E2E_STATE and DISPLAY. KESHBAT_E2E_TIMING=1
-prints the time spent per driver command at exit.
+programs), optionally KESHBAT_E2E_STATE and DISPLAY (used when set; else
+the sandbox starts its own Xvfb). KESHBAT_E2E_TIMING=1 prints the time
+spent per driver command at exit.
+
+Running: `ctest --preset windows` runs every tests/e2e/test_*.py module as
+one test. By hand, after a build of the windows preset, from tests/e2e:
+    KESHBAT_EXE=../../build/windows/KeshBat.exe \
+    KESHBAT_DRIVER=../../build/windows/tests/e2e/keshbat_driver.exe \
+    python3 -m unittest -v test_selection
+Measured here: a sandbox takes about 15 s to make; a KeshBat start about
+0.5 s; a click, list read or box read a few hundredths of a second.
 """
 
 import atexit
@@ -222,6 +231,9 @@ class Sandbox:
     def get(cls):
         """The sandbox of this test run, made on first use if no fixture made it."""
         if cls._shared is None:
+            missing = [v for v in ("KESHBAT_EXE", "KESHBAT_DRIVER") if not os.environ.get(v)]
+            if missing:
+                raise HarnessError("set %s (see keshbat_e2e.py)" % " and ".join(missing))
             path = os.environ.get("KESHBAT_E2E_STATE")
             if path and os.path.exists(path):
                 with open(path) as f:
