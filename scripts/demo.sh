@@ -147,8 +147,12 @@ root_window=$(printf '%d' "$(xwininfo -root | awk '/Window id:/ {print $4}')")
 
 (cd "$drive/KeshBat" && exec wine KeshBat.exe </dev/null >"$demo/wine.log" 2>&1) &
 keshbat_pid=$!
-dialog=$(wait_for 30 xdotool search --onlyvisible --name '^KeshBat$') ||
-  fail "the KeshBat window did not appear (see build/demo/wine.log)"
+# A first start in a new prefix on a busy machine can take a while.
+dialog=$(wait_for 90 xdotool search --onlyvisible --name '^KeshBat$') || {
+  import -window root "$demo/failure.png" 2>/dev/null
+  kill -0 "$keshbat_pid" 2>/dev/null && echo "  (KeshBat is still running, with no window)" >&2
+  fail "the KeshBat window did not appear (see build/demo/wine.log and failure.png)"
+}
 dialog=${dialog%%$'\n'*}
 echo "  KeshBat is up on $DISPLAY"
 
