@@ -62,5 +62,6 @@ if(BUILD_TESTING)
             "-DPACKAGE=${CMAKE_BINARY_DIR}/${KESHBAT_PACKAGE_NAME}.zip"
             "-DTOP=${KESHBAT_PACKAGE_NAME}"
             -P "${CMAKE_SOURCE_DIR}/packaging/check-package.cmake")
-  set_tests_properties(package_contents PROPERTIES LABELS package TIMEOUT 900)
+  # It builds the 32-bit exe: alone, so that it slows no timed test.
+  set_tests_properties(package_contents PROPERTIES LABELS package TIMEOUT 900 RUN_SERIAL TRUE)
 endif()
