@@ -1,14 +1,16 @@
 #include "runner/script_text.h"
 
 #include <cstring>
+#include <memory>
 #include <streambuf>
-#include <vector>
 
 namespace {
 
 const int CtrlZ = 0x1A;
 const int EndOfData = std::char_traits<char>::eof();
-const std::size_t BlockSize = 64 * 1024;
+
+// Large blocks keep the copy of a huge tail close to a plain file copy.
+const std::size_t BlockSize = 1024 * 1024;
 
 // Copies [from, end) to `to`, which has room for twice as many bytes,
 // writing each line feed as CR LF unless a CR already stands before it.
@@ -77,22 +79,23 @@ bool WriteTailScript(std::istream& script, std::ostream& out)
     // hundreds of megabytes, so it is copied in blocks with that rule
     // applied, not a line at a time; the bytes written are the same.
     std::streambuf* in = script.rdbuf();
-    std::vector<char> block(BlockSize), converted(2 * BlockSize);
+    std::unique_ptr<char[]> block(new char[BlockSize]);
+    std::unique_ptr<char[]> converted(new char[2 * BlockSize]);
     char previous = '\0';
     bool atEnd = (in == nullptr);
     while (!atEnd && out) {
-        std::streamsize got = in->sgetn(block.data(), BlockSize);
+        std::streamsize got = in->sgetn(block.get(), BlockSize);
         if (got <= 0)
             break;
-        const char* end = block.data() + got;
-        if (const void* ctrlZ = std::memchr(block.data(), CtrlZ, static_cast<std::size_t>(got))) {
+        const char* end = block.get() + got;
+        if (const void* ctrlZ = std::memchr(block.get(), CtrlZ, static_cast<std::size_t>(got))) {
             end = static_cast<const char*>(ctrlZ);
             atEnd = true;
         }
-        std::size_t length = LineFeedsToCrLf(block.data(), end, previous, converted.data());
-        if (end > block.data())
+        std::size_t length = LineFeedsToCrLf(block.get(), end, previous, converted.get());
+        if (end > block.get())
             previous = end[-1];
-        out.write(converted.data(), static_cast<std::streamsize>(length));
+        out.write(converted.get(), static_cast<std::streamsize>(length));
     }
     out << "\r\n";
     return static_cast<bool>(out);
