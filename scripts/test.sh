@@ -48,17 +48,18 @@ report=()
 # The list comes on fd 3: cmake, ctest and the tests leave it alone.
 while read -r preset test_preset <&3; do
   printf '\n===== %s\n' "$preset"
+  started=$SECONDS
   log=$logs/$preset-build.log
   if ! { cmake --preset "$preset" && cmake --build --preset "$preset" -j 2; } >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "test.sh: $preset did not build (full log: build/test-logs/$preset-build.log)"
-    report+=("$preset: build FAILED")
+    report+=("$preset: build FAILED ($((SECONDS - started)) s)")
     status=1
     continue
   fi
   echo "built (log: build/test-logs/$preset-build.log)"
   if [ "$test_preset" = - ]; then
-    report+=("$preset: built, no tests")
+    report+=("$preset: built, no tests ($((SECONDS - started)) s)")
     continue
   fi
 
@@ -76,13 +77,14 @@ while read -r preset test_preset <&3; do
   fi
   passed=$((passed + good))
   failed=$((failed + bad))
+  took="$((SECONDS - started)) s"
   if [ "$ctest_status" -ne 0 ]; then
     status=1
-    report+=("$preset: $good passed, $bad failed (ctest exit $ctest_status)")
+    report+=("$preset: $good passed, $bad failed, ctest exit $ctest_status ($took)")
   elif [ -z "$summary" ]; then
-    report+=("$preset: no tests found")
+    report+=("$preset: no tests found ($took)")
   else
-    report+=("$preset: $good passed, $bad failed")
+    report+=("$preset: $good passed, $bad failed ($took)")
   fi
 done 3<<<"$presets"
 
