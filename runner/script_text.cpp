@@ -9,9 +9,6 @@ namespace {
 const int CtrlZ = 0x1A;
 const int EndOfData = std::char_traits<char>::eof();
 
-// Large blocks keep the copy of a huge tail close to a plain file copy.
-const std::size_t BlockSize = 1024 * 1024;
-
 // Copies [from, end) to `to`, which has room for twice as many bytes,
 // writing each line feed as CR LF unless a CR already stands before it.
 // `before` is the byte that preceded `from` in the text. Returns the
@@ -69,7 +66,7 @@ bool SkipToMarker(std::istream& script)
     return endedAtLineFeed;
 }
 
-bool WriteTailScript(std::istream& script, std::ostream& out)
+bool WriteTailScriptInBlocks(std::istream& script, std::ostream& out, std::size_t blockSize)
 {
     out << TempScriptHeader << "\r\n";
 
@@ -79,12 +76,12 @@ bool WriteTailScript(std::istream& script, std::ostream& out)
     // hundreds of megabytes, so it is copied in blocks with that rule
     // applied, not a line at a time; the bytes written are the same.
     std::streambuf* in = script.rdbuf();
-    std::unique_ptr<char[]> block(new char[BlockSize]);
-    std::unique_ptr<char[]> converted(new char[2 * BlockSize]);
+    std::unique_ptr<char[]> block(new char[blockSize]);
+    std::unique_ptr<char[]> converted(new char[2 * blockSize]);
     char previous = '\0';
     bool atEnd = (in == nullptr);
     while (!atEnd && out) {
-        std::streamsize got = in->sgetn(block.get(), BlockSize);
+        std::streamsize got = in->sgetn(block.get(), static_cast<std::streamsize>(blockSize));
         if (got <= 0)
             break;
         const char* end = block.get() + got;
@@ -99,4 +96,10 @@ bool WriteTailScript(std::istream& script, std::ostream& out)
     }
     out << "\r\n";
     return static_cast<bool>(out);
+}
+
+bool WriteTailScript(std::istream& script, std::ostream& out)
+{
+    // Large blocks keep the copy of a huge tail close to a plain file copy.
+    return WriteTailScriptInBlocks(script, out, TailCopyBlockSize);
 }

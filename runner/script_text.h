@@ -10,6 +10,7 @@
 #ifndef KESHBAT_SCRIPT_TEXT_H
 #define KESHBAT_SCRIPT_TEXT_H
 
+#include <cstddef>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -36,5 +37,10 @@ bool SkipToMarker(std::istream& script);
 // is written too, so a script ending in a line feed gives a final empty
 // line. Returns false when `out` failed.
 bool WriteTailScript(std::istream& script, std::ostream& out);
+
+// The same, reading the tail `blockSize` bytes at a time; WriteTailScript
+// uses TailCopyBlockSize. Tests pick small blocks to reach the block edges.
+inline constexpr std::size_t TailCopyBlockSize = 1024 * 1024;
+bool WriteTailScriptInBlocks(std::istream& script, std::ostream& out, std::size_t blockSize);
 
 #endif

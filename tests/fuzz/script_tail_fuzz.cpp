@@ -67,19 +67,17 @@ std::size_t ReferenceMarker(const std::vector<Line>& lines)
 } // namespace
 
 // The tail copy starts where the marker scan stopped, or at the start of
-// the text when there is no marker (as if the marker came first). An odd
-// first byte puts 64 KiB less a few bytes of one long line at the start of
-// the tail, so that the input's own bytes meet the block and buffer edges
-// that a real patch script reaches.
+// the text when there is no marker (as if the marker came first). The first
+// byte also picks the size of the blocks the tail is copied in, from 1 byte
+// up, so that the input's own CRs, LFs and Ctrl-Zs meet the block edges.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string text(reinterpret_cast<const char*>(data), size);
     const std::vector<Line> lines = ReferenceLines(text);
     const std::size_t marker = ReferenceMarker(lines);
     const bool hasMarker = marker < lines.size();
     const std::size_t tailStart = hasMarker ? lines[marker].next : 0;
-    if (size > 0 && (data[0] & 1) != 0)
-        text.insert(tailStart, std::string(65535 - (data[0] >> 1) % 16, 'p'));
+    const std::size_t blockSize = size > 0 ? 1 + data[0] % 64 : TailCopyBlockSize;
 
     std::istringstream script(text, std::ios::in | std::ios::binary);
     const bool found = SkipToMarker(script);
@@ -91,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::ostringstream tempScript(std::ios::out | std::ios::binary);
-    if (!WriteTailScript(script, tempScript))
+    if (!WriteTailScriptInBlocks(script, tempScript, blockSize))
         Fail("tail copy reported a failure");
     if (tempScript.str() != ReferenceTempScript(text.substr(tailStart)))
         Fail("tail copy differs from the reference");

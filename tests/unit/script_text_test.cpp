@@ -14,15 +14,18 @@ using namespace std::string_literals;
 const std::string Header = "@echo off\r\n";
 const std::string NoMarker = "(no marker)";
 
-// Scans `script` for the marker and, when there is one, writes the tail.
+// Scans `script` for the marker and, when there is one, writes the tail,
+// read `blockSize` bytes at a time (0: the product's own block size).
 // Returns what "__a.bat" would hold, or NoMarker.
-std::string TempScriptFor(const std::string& script)
+std::string TempScriptFor(const std::string& script, std::size_t blockSize = 0)
 {
     std::istringstream in(script, std::ios::in | std::ios::binary);
     if (!SkipToMarker(in))
         return NoMarker;
     std::ostringstream out(std::ios::out | std::ios::binary);
-    if (!WriteTailScript(in, out))
+    bool written = blockSize == 0 ? WriteTailScript(in, out)
+                                  : WriteTailScriptInBlocks(in, out, blockSize);
+    if (!written)
         return "(write failed)";
     return out.str();
 }
@@ -69,6 +72,12 @@ TEST(ScriptText, FindsTheMarkerAndCopiesTheTail)
     for (const ScriptCase& c : cases) {
         SCOPED_TRACE(c.label);
         EXPECT_EQ(TempScriptFor(c.script), c.tempScript);
+        // The tail is copied in blocks: tiny ones put every CR, LF and
+        // Ctrl-Z of the table at a block edge, and must change nothing.
+        for (std::size_t blockSize : {1u, 2u, 3u, 5u}) {
+            SCOPED_TRACE("block size " + std::to_string(blockSize));
+            EXPECT_EQ(TempScriptFor(c.script, blockSize), c.tempScript);
+        }
     }
 }
 
