@@ -10,6 +10,7 @@ Lines placed after an "exit" in a tail are copied but never read by cmd
 """
 
 import os
+import subprocess
 import unittest
 
 from keshbat_e2e import MESSAGES, KeshBatTestCase
@@ -69,8 +70,10 @@ class RunnerTestCase(KeshBatTestCase):
         return self.sandbox.read_file(path).decode().split("\r\n")[:-1]
 
     def forget_runs(self):
+        # Emptied, not removed: a folder may forbid removals.
         for name in ("ran.txt", "copy.txt"):
-            self.sandbox.remove(self.path(name))
+            if self.sandbox.exists(self.path(name)):
+                self.sandbox.write_file(self.path(name), b"")
 
     def run_selected(self, app, name):
         """Selects `name` and presses Run; fails unless the dialog is back
@@ -90,6 +93,19 @@ class RunnerTestCase(KeshBatTestCase):
         app.hold_file(win_path)
         self.addCleanup(release)
         return release
+
+    def chattr(self, win_path, flag):
+        """Sets a Linux file attribute until the test ends: "a" on a folder
+        lets files in it be made and rewritten but not removed, "i" makes a
+        file unchangeable. Root ignores permission bits, not these."""
+        host = self.sandbox.host_path(win_path)
+        if subprocess.run(["chattr", "+" + flag, host], capture_output=True).returncode:
+            self.skipTest("this file system has no %r attribute" % flag)
+        self.addCleanup(subprocess.run, ["chattr", "-" + flag, host], capture_output=True)
+
+    def forbid_deletions(self):
+        """Every "__a.bat" stays after its run, for the test to read."""
+        self.chattr(self.folder, "a")
 
     def assertNoBox(self, app):
         """No box is up; one that is gets answered, so later rows go on."""
@@ -276,47 +292,52 @@ class TwoPartScriptTest(RunnerTestCase):
                 self.assertTempScriptGone()
 
     def test_marker_as_last_line_leaves_an_empty_tail(self):
+        # The removal fails, and that goes unreported too.
         app = self.open_game({"empty.bat": script(rec("head"), b":cont")})
+        self.forbid_deletions()
         self.run_selected(app, "empty.bat")
         self.accept_disclaimer(app)
         self.assertNoBox(app)
         self.assertEqual(self.ran(), [])
-        self.assertTempScriptGone()
+        self.assertEqual(self.sandbox.read_file(self.path(TEMP)), HEADER + b"\r\n")
 
     def test_each_run_rewrites_the_temporary_script_from_scratch(self):
-        # A leftover from an earlier run that could not remove it, then a
-        # long tail followed by a short one: no byte of a longer content
-        # may survive into a shorter one.
+        # Every run leaves its "__a.bat" behind: no byte of a longer one
+        # may survive into the next, shorter one.
         long_tail = [rec("long"), COPY_SELF] + [b"rem " + b"x" * 70] * 60
         short_tail = [rec("short"), COPY_SELF]
         tails = {"long.bat": long_tail, "short.bat": short_tail}
         app = self.open_game({name: script(b":cont", *tail) for name, tail in tails.items()})
-        self.sandbox.write_file(self.path(TEMP), script(*long_tail, rec("stale")))
+        self.forbid_deletions()
         for name in ("short.bat", "long.bat", "short.bat"):
             with self.subTest(name):
                 self.forget_runs()
                 self.run_selected(app, name)
                 self.accept_disclaimer(app)
                 self.assertEqual(self.ran(), [name[:-4]])
-                self.assertEqual(self.sandbox.read_file(self.path("copy.txt")),
-                                 temp_script(*tails[name], ends_with_break=True))
+                expected = temp_script(*tails[name], ends_with_break=True)
+                self.assertEqual(self.sandbox.read_file(self.path("copy.txt")), expected)
+                self.assertEqual(self.sandbox.read_file(self.path(TEMP)), expected)
 
     def test_temporary_script_that_cannot_be_written_runs_nothing(self):
-        # A leftover "__a.bat" held open by another program keeps its stale
+        # A leftover "__a.bat" that cannot be rewritten keeps its stale
         # content, which must not run in place of the tail.
         stale = recorder("stale")
-        cases = [("folder", TEMP + "\\", None), ("held", TEMP, stale)]
-        for case, name, content in cases:
+        cases = [
+            ("folder", TEMP + "\\", None, lambda app: None),
+            ("held", TEMP, stale, lambda app: self.hold(app, self.path(TEMP))),
+            ("unchangeable", TEMP, stale, lambda app: self.chattr(self.path(TEMP), "i")),
+        ]
+        for case, name, content, lock in cases:
             with self.subTest(case):
                 app = self.open_game({"two.bat": script(b":cont", rec("tail")), name: content},
                                      install=self.root + "\\" + case)
-                release = self.hold(app, self.path(TEMP)) if content else None
+                lock(app)
                 self.run_selected(app, "two.bat")
                 self.accept_disclaimer(app)
                 self.assertErrorBox(app, TEMP_FAILED)
                 self.assertEqual(self.ran(), [])
-                if release:
-                    release()
+                if content:
                     self.assertEqual(self.sandbox.read_file(self.path(TEMP)), stale)
 
 
