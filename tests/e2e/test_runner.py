@@ -163,10 +163,15 @@ class DirectRunTest(RunnerTestCase):
         # Each decoy is what cmd would run if it split or unescaped the name.
         cases = [
             ("my patch.bat", ["my.bat"]),
+            ("two  blanks.bat", ["two.bat"]),
+            (" lead.bat", ["lead.bat"]),
+            ("d\u00e9j\u00e0 vu.bat", ["d\u00e9j\u00e0.bat"]),
+            ("a;b,c=d.bat", ["a.bat"]),
             ("a&b.bat", ["a.bat", "b.bat"]),
             ("x^y.bat", ["xy.bat"]),
             ("p(1).bat", []),
             ("(a) & b^c.bat", ["a.bat", "bc.bat"]),
+            ("@at.bat", ["at.bat"]),
             # Bare, cmd takes "exit.bat" for its own exit command.
             ("exit.bat", []),
         ]
