@@ -227,7 +227,9 @@ class DirectRunTest(RunnerTestCase):
                 self.assertTempScriptGone()
 
     def test_each_run_happens_in_the_current_games_patch_folder(self):
-        xwa = self.make_game("XWA", files={"where.bat": recorder("xwa")})
+        # A folder path that cmd would mangle if it ever reached a command.
+        xwa = self.make_game("XWA", files={"where.bat": recorder("xwa")},
+                             install=self.root + "\\Games (x86) & Co 100%^!;=,")
         tie = self.make_game("TIE", files={"where.bat": recorder("tie")})
         app = self.start()
         for game in ("XWA", "TIE", "XWA"):
