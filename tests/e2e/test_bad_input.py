@@ -381,7 +381,9 @@ def setup_read_only_folder(bed):
 
 
 def setup_leftover(how):
-    """A stale "__a.bat" that must never run, made unwritable `how`."""
+    """A stale "__a.bat" that must never run, made unwritable `how`:
+    "immutable", "attrib" (Windows' read-only attribute), or "held", which
+    the row's steps do with another program holding it open."""
     def setup(bed):
         bed.game({"two.bat": bed.two_part("two")})
         bed.plant_leftover(bed.patch, bed.rec("stale"))
@@ -416,6 +418,11 @@ ROWS = [
     Row("patch.ini that is a folder: the default word",
         setup_patch_ini_folder,
         [press(), no_box, items(["kp.bat"]), run_script("kp.bat")], ran=["kp"]),
+    Row("patch.ini held open by another program: the default word until it lets go",
+        setup_patch_ini(b"\\Pa", folder="\\Pa"),
+        [act(hold(lambda bed: bed.start + "\\patch.ini")), press(), no_box, items(["kp.bat"]),
+         act(release(lambda bed: bed.start + "\\patch.ini")), press(), no_box,
+         items(["other.bat"])]),
     Row("1 MB patch.ini word: too long, the old list emptied, Run has nothing",
         setup_patch_ini(b"\\KeshPatch"),
         [press(), items(["kp.bat"]), act(grow_patch_ini), press(timed="1 MB word press"),
