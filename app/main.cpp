@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "app/main_dialog.h"
-#include "patch/patch_ini.h"
+#include "patch/startup_folder.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

@@ -4,14 +4,11 @@
 
 #include <string>
 
-// Remembers the working directory the program was started in. patch.ini
-// is always read from there: a Run changes the working directory to the
-// patch folder, and reading patch.ini from wherever that left us would
-// silently switch the next game press to another folder.
-void RememberStartupFolder();
-
-// The first word of patch.ini in the start-up folder, "\KeshPatch" when
-// the file cannot be opened, or an empty string when it holds no word.
+// The first word of patch.ini, "\KeshPatch" when the file cannot be opened,
+// or an empty string when it holds no word. patch.ini is read from the
+// start-up folder: a Run makes the patch folder the working directory, and
+// reading patch.ini from there would silently switch the next game press
+// to another folder.
 std::string ReadPatchFolderName();
 
 #endif

@@ -9,6 +9,7 @@
 #include "patch/list_scripts.h"
 #include "patch/patch_ini.h"
 #include "patch/registry_lookup.h"
+#include "patch/startup_folder.h"
 
 char PatchFolder[PathBufferSize];
 
@@ -27,12 +28,14 @@ void SelectGame(HWND dialog, const GameEntry& game)
     }
 
     // The word is appended as it stands: patch.ini is expected to give it
-    // its leading backslash. The folder must leave room for the search
-    // pattern too, or ListScripts could not look inside it.
+    // its leading backslash. A relative install path is taken from where
+    // the tool was started, not from wherever the last Run left us. The
+    // folder must leave room for the search pattern too, or ListScripts
+    // could not look inside it.
     std::string word = ReadPatchFolderName();
     char pattern[PathBufferSize];
     if (lookup == FolderTooLong || !AppendToPath(folder, word.c_str()) ||
-        !ComposeSearchPattern(pattern, folder)) {
+        !ResolveFromStartupFolder(folder) || !ComposeSearchPattern(pattern, folder)) {
         SendMessageA(ScriptList, LB_RESETCONTENT, 0, 0);
         ShowErrorBox(dialog, MsgPathTooLong);
         return;

@@ -10,6 +10,7 @@
 #include "app/messages.h"
 #include "patch/select_game.h"
 #include "runner/command_line.h"
+#include "runner/device_name.h"
 #include "runner/script_text.h"
 
 namespace {
@@ -43,8 +44,15 @@ void RunWholeScript(HWND dialog, const char* name)
 
 // Writes the tail into a fresh "__a.bat". On any failure nothing of ours
 // is left behind, so a stale "__a.bat" from an earlier run is never run.
+// A leftover marked read-only is refused as Windows refuses to write it,
+// also where the file system would let this process overwrite it and then
+// leave it behind, undeletable.
 bool WriteTempScript(std::istream& script)
 {
+    DWORD attributes = GetFileAttributesA(TempScriptName);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+
     std::ofstream out(TempScriptName, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!out.is_open())
         return false;
@@ -79,9 +87,14 @@ void RunSelectedScript(HWND dialog)
         return;
     }
 
-    // Binary mode with the text-mode rules applied by the scan itself. The
-    // C runtime opens it shared for reading and writing, so the interpreter
-    // can open the script while it stays open here.
+    // A script that cannot be opened is passed over without a word. A name
+    // Windows keeps for a device is one of those: opening it would open the
+    // device, and reading a serial port blocks the dialog for good.
+    // Binary mode, with the text-mode rules applied by the scan itself; the
+    // C runtime opens the file shared for reading and writing, so the
+    // interpreter can open the script while it stays open here.
+    if (IsDeviceName(name))
+        return;
     std::ifstream script(name, std::ios::in | std::ios::binary);
     if (!script.is_open())
         return;
