@@ -74,25 +74,39 @@ bool WriteTailScriptInBlocks(std::istream& script, std::ostream& out, std::size_
     // written as CR LF (a CR already before it is the CR of that pair),
     // then one more CR LF for the line that reached the end. A tail may be
     // hundreds of megabytes, so it is copied in blocks with that rule
-    // applied, not a line at a time; the bytes written are the same.
+    // applied, not a line at a time; the bytes written are the same. Most
+    // scripts already end their lines with CR LF: a block without a bare
+    // line feed is written as it was read, without the conversion copy.
     std::streambuf* in = script.rdbuf();
-    std::unique_ptr<char[]> block(new char[blockSize]);
+    // One byte more in front, for the byte before the block.
+    std::unique_ptr<char[]> block(new char[blockSize + 1]);
     std::unique_ptr<char[]> converted(new char[2 * blockSize]);
+    char* const data = block.get() + 1;
     char previous = '\0';
     bool atEnd = (in == nullptr);
     while (!atEnd && out) {
-        std::streamsize got = in->sgetn(block.get(), static_cast<std::streamsize>(blockSize));
+        std::streamsize got = in->sgetn(data, static_cast<std::streamsize>(blockSize));
         if (got <= 0)
             break;
-        const char* end = block.get() + got;
-        if (const void* ctrlZ = std::memchr(block.get(), CtrlZ, static_cast<std::size_t>(got))) {
+        const char* end = data + got;
+        if (const void* ctrlZ = std::memchr(data, CtrlZ, static_cast<std::size_t>(got))) {
             end = static_cast<const char*>(ctrlZ);
             atEnd = true;
         }
-        std::size_t length = LineFeedsToCrLf(block.get(), end, previous, converted.get());
-        if (end > block.get())
+        // block[i] is the byte before data[i]. A plain loop, which the
+        // compiler turns into vector compares.
+        block[0] = previous;
+        const std::size_t length = static_cast<std::size_t>(end - data);
+        unsigned char bareLineFeed = 0;
+        for (std::size_t i = 0; i < length; ++i)
+            bareLineFeed |= (data[i] == '\n') & (block[i] != '\r');
+        if (bareLineFeed == 0)
+            out.write(data, static_cast<std::streamsize>(length));
+        else
+            out.write(converted.get(), static_cast<std::streamsize>(
+                LineFeedsToCrLf(data, end, previous, converted.get())));
+        if (length > 0)
             previous = end[-1];
-        out.write(converted.get(), static_cast<std::streamsize>(length));
     }
     out << "\r\n";
     return static_cast<bool>(out);
