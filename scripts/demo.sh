@@ -77,6 +77,9 @@ add_game() {
 add_game 'LucasArts Entertainment Company LLC\TIE95\1.0' 'C:\Games\TIE95'
 add_game 'LucasArts Entertainment Company\X-Wing vs. TIE Fighter\1.0' 'C:\Games\XvT'
 add_game 'LucasArts Entertainment Company LLC\X-Wing Alliance\v1.0' 'C:\Games\XWA'
+# Let the Wine session that wrote them end: a session started without a
+# display would keep serving the dialog with no window at all.
+wineserver -w
 
 cat <<EOF
   C:\\KeshBat          KeshBat.exe and patch.ini ("\\KeshPatch")
