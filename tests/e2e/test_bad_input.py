@@ -480,7 +480,7 @@ ROWS = [
         [press(), box(TOO_LONG), items([])]),
 
     # the scripts listed -----------------------------------------------------
-    Row("10,000 scripts, all listed in order",
+    Row("10,000 scripts: all counted, sampled ranks run in sorted order",
         setup_many,
         [press(settle=120, timed="press with 10,000 scripts"), no_box,
          sampled(MANY, MANY_PICKS)], ran=["s%05d" % rank for rank in MANY_PICKS]),
