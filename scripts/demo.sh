@@ -77,6 +77,10 @@ add_game() {
 add_game 'LucasArts Entertainment Company LLC\TIE95\1.0' 'C:\Games\TIE95'
 add_game 'LucasArts Entertainment Company\X-Wing vs. TIE Fighter\1.0' 'C:\Games\XvT'
 add_game 'LucasArts Entertainment Company LLC\X-Wing Alliance\v1.0' 'C:\Games\XWA'
+# The registry was written with no display, and the Wine server started
+# for it keeps that choice while it lingers: a window opened before it
+# has gone finds no display driver.
+wineserver -w
 # Let the Wine session that wrote them end: a session started without a
 # display would keep serving the dialog with no window at all.
 wineserver -w
