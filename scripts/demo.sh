@@ -81,9 +81,6 @@ add_game 'LucasArts Entertainment Company LLC\X-Wing Alliance\v1.0' 'C:\Games\XW
 # for it keeps that choice while it lingers: a window opened before it
 # has gone finds no display driver.
 wineserver -w
-# Let the Wine session that wrote them end: a session started without a
-# display would keep serving the dialog with no window at all.
-wineserver -w
 
 cat <<EOF
   C:\\KeshBat          KeshBat.exe and patch.ini ("\\KeshPatch")
