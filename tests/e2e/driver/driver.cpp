@@ -140,20 +140,24 @@ void CmdSettle(const Args& args)
     Reply().Bool("ok", true).Bool("settled", settled).Send();
 }
 
+// The text of entry `index`, read with the wide messages (the ANSI form
+// comes back cut across processes); empty when the list refuses it.
+std::wstring ListItemText(LRESULT index)
+{
+    LRESULT length = SendToList(LB_GETTEXTLEN, index, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring text(length + 1, L'\0');
+    LRESULT copied = SendToList(LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(copied > 0 ? copied : 0);
+    return text;
+}
+
 std::string ListItemsJson(LRESULT count)
 {
     std::string json = "[";
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = SendToList(LB_GETTEXTLEN, i, 0);
-        std::wstring text(length > 0 ? length + 1 : 1, L'\0');
-        if (length > 0) {
-            LRESULT copied = SendToList(LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-            text.resize(copied > 0 ? copied : 0);
-        } else {
-            text.clear();
-        }
-        json += (i ? ", " : "") + JsonString(text);
-    }
+    for (LRESULT i = 0; i < count; ++i)
+        json += (i ? ", " : "") + JsonString(ListItemText(i));
     return json + "]";
 }
 
@@ -186,10 +190,7 @@ void CmdSelect(const Args& args)
         std::wstring wanted = args.size() > 1 ? args[1] : L"";
         LRESULT count = SendToList(LB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count && index < 0; ++i) {
-            LRESULT length = SendToList(LB_GETTEXTLEN, i, 0);
-            std::wstring text(length + 1, L'\0');
-            text.resize(SendToList(LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])));
-            if (text == wanted)
+            if (ListItemText(i) == wanted)
                 index = i;
         }
         if (index < 0) {
